@@ -13,7 +13,7 @@ namespace {
 
 std::string Marker(const char* kind, DiscId disc, int index)
 {
-    char text[17];
+    char text[32];
     std::snprintf(text, sizeof text, "%s D%d M%02d ####", kind, disc, index);
     return std::string(text, 16);
 }

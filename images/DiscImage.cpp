@@ -1,0 +1,5 @@
+#include "DiscImage.h"
+
+void InstallDiscImageReader() {}
+
+bool LooksLikeDiscImage(const char*) { return false; }
