@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Builds the Debian package in build-package/ and shows what it holds and depends on.
+#   scripts/package.sh           build the .deb
+#   scripts/package.sh --check   also install it with apt (as root), start /usr/bin/cpksplit
+#                                under Xvfb until its window shows, then remove the package
+set -euo pipefail
+cd "$(dirname "$0")/.."
+check=${1:-}
+
+scripts/install-deps.sh test
+cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
+cmake --build build-package
+(cd build-package && cpack -G DEB)
+deb=$(ls -t build-package/cpksplit_*.deb | head -n 1)
+dpkg-deb -I "$deb"
+dpkg-deb -c "$deb"
+echo "Built $deb"
+[ "$check" = --check ] || exit 0
+
+as_root=()
+[ "$(id -u)" -eq 0 ] || as_root=(sudo)
+app="" xvfb="" display_file=$(mktemp)
+cleanup() {
+  for pid in $app $xvfb; do kill "$pid" 2>/dev/null || true; done
+  rm -f "$display_file"
+  "${as_root[@]}" apt-get remove -y cpksplit >/dev/null
+}
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y "./$deb"
+trap cleanup EXIT
+
+Xvfb -displayfd 3 -nolisten tcp 3>"$display_file" 2>/dev/null &
+xvfb=$!
+for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
+export DISPLAY=:$(cat "$display_file")
+QT_QPA_PLATFORM=xcb /usr/bin/cpksplit &
+app=$!
+for _ in $(seq 100); do
+  if xdotool search --onlyvisible --name '^ミルドア動画分割$' >/dev/null 2>&1; then
+    echo "/usr/bin/cpksplit shows its window on $DISPLAY."
+    exit 0
+  fi
+  kill -0 "$app" 2>/dev/null || { echo "/usr/bin/cpksplit ended without a window" >&2; exit 1; }
+  sleep 0.1
+done
+echo "/usr/bin/cpksplit showed no window within 10 s" >&2
+exit 1
