@@ -2,22 +2,24 @@
 # The installed program in a real X server, driven as a user drives it: it must show its
 # window at the right size, take an output folder typed into its field and a disc folder
 # chosen through the drive selector, and cut all 19 movies of a DISC2 archive byte-exact.
-#   split-all.sh BUILD_DIR MOVIE_FILES_TOOL ARTIFACT_DIR
+#   split-all.sh BUILD_DIR MOVIE_FILES_TOOL ARTIFACT_DIR [DPI]
+# With DPI, the X server announces that logical dpi (Xft.dpi) as a desktop's settings do.
 # Exit 77 (skipped) when there is no Xvfb to run it in.
 set -euo pipefail
-build=$1 movie_files=$2 artifacts=$3
+build=$1 movie_files=$2 artifacts=$3 xft_dpi=${4:-}
 
 title='ミルドア動画分割'
 timeout_window=20 timeout_dialog=20 timeout_split=300
 
-for tool in Xvfb xdotool xwininfo xprop import; do
+for tool in Xvfb xdotool xwininfo xprop import compare; do
   if ! command -v "$tool" >/dev/null; then
     [ "$tool" = Xvfb ] && { echo "SKIP: no Xvfb"; exit 77; }
     echo "FAIL: $tool is missing"; exit 1
   fi
 done
 
-rm -f "$artifacts"/split-all-*.png "$artifacts"/start.png
+mkdir -p "$artifacts"
+rm -f "$artifacts"/*.png
 work=$(mktemp -d "${TMPDIR:-/tmp}/cpksplit-e2e.XXXXXX")
 xvfb="" app=""
 cleanup() {
@@ -40,11 +42,16 @@ wait_for() {
 }
 
 # --- an X server of its own, on the first free display ---
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+# -noreset: the server would drop the root window's resources when xprop disconnects.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb=$!
 wait_for 20 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=:$(head -n 1 "$work/display")
 
+if [ -n "$xft_dpi" ]; then
+  xprop -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "Xft.dpi:	$xft_dpi
+" || fail "cannot set Xft.dpi"
+fi
 # Qt takes the logical dpi from the Xft.dpi resource and falls back to 96.
 dpi=$(xprop -root RESOURCE_MANAGER 2>/dev/null | sed -n 's/.*Xft\.dpi:\\t*\([0-9]*\).*/\1/p')
 dpi=${dpi:-96}
@@ -65,7 +72,7 @@ mkdir -p "$disc" "$out"
 (cd "$work" && exec env QT_QPA_PLATFORM=xcb QT_QPA_PLATFORMTHEME= "$program") >"$work/program.log" 2>&1 &
 app=$!
 
-main_window() { xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -n 1; }
+main_window() { xdotool search --onlyvisible --pid "$app" --name "^$title\$" 2>/dev/null | head -n 1; }
 has_main_window() { [ -n "$(main_window)" ]; }
 wait_for "$timeout_window" has_main_window || fail "no window titled $title within ${timeout_window}s"
 wid=$(main_window)
@@ -101,17 +108,29 @@ xdotool key --clearmodifiers ctrl+a
 xdotool type --delay 5 "$out/"
 
 # --- the disc: "フォルダを指定..." in the drive selector opens the folder dialog ---
-other_window() { xdotool search --onlyvisible --name '.' 2>/dev/null | grep -vx "$wid" | head -n 1; }
-has_dialog() { [ -n "$(other_window)" ]; }
+# The program's other visible windows, told apart by the type Qt gives them.
+window_type() { xprop -id "$1" _NET_WM_WINDOW_TYPE 2>/dev/null; }
+windows_of_type() {  # windows_of_type REGEX: visible windows besides the main one whose type matches
+  local w
+  for w in $(xdotool search --onlyvisible --pid "$app" 2>/dev/null); do
+    [ "$w" != "$wid" ] && window_type "$w" | grep -Eq "$1" && echo "$w"
+  done
+  return 0
+}
+popup_open() { [ -n "$(windows_of_type '= _NET_WM_WINDOW_TYPE_(NORMAL|COMBO|DROPDOWN|POPUP)')" ]; }
+dialog_window() { windows_of_type '_DIALOG' | head -n 1; }
+has_dialog() { [ -n "$(dialog_window)" ]; }
+
 click 8 32 145 21
-# The popup lists the volumes, then the two choosers; the folder one is second from the end.
+wait_for "$timeout_dialog" popup_open || fail "the drive selector did not open its list"
+# The list holds the volumes, then the two choosers; the folder one is second from the end.
 xdotool key End Up Return
 wait_for "$timeout_dialog" has_dialog || fail "the folder dialog did not open"
-dialog=$(other_window)
+dialog=$(dialog_window)
 echo "folder dialog $dialog: $(xdotool getwindowname "$dialog")"
 xdotool type --delay 5 "$disc"
 # The file-name completer may take the first Return for itself; press again until it is gone.
-dialog_gone() { ! xdotool search --onlyvisible --name '.' 2>/dev/null | grep -qx "$dialog"; }
+dialog_gone() { ! xdotool search --onlyvisible --pid "$app" 2>/dev/null | grep -qx "$dialog"; }
 for _ in 1 2 3; do
   xdotool key Return
   wait_for 3 dialog_gone && break
