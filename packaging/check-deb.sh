@@ -16,8 +16,9 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
+depended=$(tr ',' '\n' <<<"$depends" | awk '{print $1}')
 for package in libqt6widgets6 libqt6gui6 libqt6core6 libc6 libstdc++6 fonts-ipafont-gothic; do
-  grep -Eq "(^|, )$package( |,|$)" <<<"$depends" || fail "does not depend on $package"
+  grep -qxF "$package" <<<"$depended" || fail "does not depend on $package"
 done
 [ "$(dpkg-deb -f "$deb" Package)" = cpksplit ] || fail "package name is not cpksplit"
 [ -n "$(dpkg-deb -f "$deb" Section)" ] || fail "no section"
