@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
-# Builds the Debian package in build-package/ and shows what it holds and depends on.
+# Builds the Debian package in build-package/ (or $BUILD_DIR) and shows what it holds and
+# depends on.
 #   scripts/package.sh           build the .deb
 #   scripts/package.sh --check   also install it with apt (as root), start /usr/bin/cpksplit
 #                                under Xvfb until its window shows, then remove the package
 set -euo pipefail
 cd "$(dirname "$0")/.."
 check=${1:-}
+build=${BUILD_DIR:-build-package}
 
 scripts/install-deps.sh test
-cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
-cmake --build build-package
-(cd build-package && cpack -G DEB)
-deb=$(ls -t build-package/cpksplit_*.deb | head -n 1)
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
+cmake --build "$build"
+(cd "$build" && cpack -G DEB)
+deb=$(ls -t "$build"/cpksplit_*.deb | head -n 1)
+case $deb in /*) ;; *) deb=./$deb ;; esac
 dpkg-deb -I "$deb"
 dpkg-deb -c "$deb"
 echo "Built $deb"
@@ -25,7 +28,7 @@ cleanup() {
   rm -f "$display_file"
   "${as_root[@]}" apt-get remove -y cpksplit >/dev/null
 }
-"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y "./$deb"
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y "$deb"
 trap cleanup EXIT
 
 Xvfb -displayfd 3 -nolisten tcp 3>"$display_file" 2>/dev/null &
