@@ -9,7 +9,7 @@ set -euo pipefail
 build=$1 movie_files=$2 artifacts=$3 xft_dpi=${4:-}
 
 title='ミルドア動画分割'
-timeout_window=20 timeout_dialog=20 timeout_split=300
+timeout_window=20 timeout_dialog=20 timeout_split=120
 
 for tool in Xvfb xdotool xwininfo xprop import compare; do
   if ! command -v "$tool" >/dev/null; then
@@ -27,7 +27,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-fail() { echo "FAIL: $*"; [ -z "${DISPLAY:-}" ] || import -window root "$artifacts/split-all-failed.png" 2>/dev/null || true; exit 1; }
+fail() { echo "FAIL: $*"; [ -z "${DISPLAY:-}" ] || timeout 10 import -window root "$artifacts/split-all-failed.png" 2>/dev/null || true; exit 1; }
 
 # Polls `condition` every tenth of a second for at most `seconds`.
 wait_for() {
@@ -72,7 +72,8 @@ mkdir -p "$disc" "$out"
 (cd "$work" && exec env QT_QPA_PLATFORM=xcb QT_QPA_PLATFORMTHEME= "$program") >"$work/program.log" 2>&1 &
 app=$!
 
-main_window() { xdotool search --onlyvisible --pid "$app" --name "^$title\$" 2>/dev/null | head -n 1; }
+# --all: xdotool otherwise takes any one of the conditions as a match.
+main_window() { xdotool search --all --onlyvisible --pid "$app" --name "^$title\$" 2>/dev/null | head -n 1; }
 has_main_window() { [ -n "$(main_window)" ]; }
 wait_for "$timeout_window" has_main_window || fail "no window titled $title within ${timeout_window}s"
 wid=$(main_window)
@@ -91,7 +92,8 @@ click() {  # click LEFT TOP WIDTH HEIGHT: the centre of a control of the layout
 }
 
 # A mapped window may not be painted yet: wait until two pictures of it in a row agree.
-snapshot() { import -window "$wid" "$1" 2>/dev/null; }
+# import asks for a click when the window is gone: never let it wait for one.
+snapshot() { timeout 10 import -window "$wid" "$1" 2>/dev/null; }
 settled() {
   snapshot "$work/now.png" || return 1
   local same=1
@@ -144,5 +146,6 @@ wait_for "$timeout_split" finished || {
   ls -l "$out"; cat "$work/program.log"; fail "the 19 movies did not appear within ${timeout_split}s"
 }
 "$movie_files" check "$disc/mildor4" 2 "$out" || fail "the movies differ from the archive"
+kill -0 "$app" 2>/dev/null || fail "the program ended during or after the split"
 screenshot split-all-done.png || true
 echo "PASS: 19 movies cut byte-exact into $out"
