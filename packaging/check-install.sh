@@ -14,8 +14,8 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 entry=$prefix/share/applications/$app_id.desktop
 metainfo=$prefix/share/metainfo/$app_id.metainfo.xml
-[ -f "$entry" ] || fail "no desktop entry at ${entry#$prefix/}"
-[ -f "$metainfo" ] || fail "no metainfo at ${metainfo#$prefix/}"
+[ -f "$entry" ] || fail "no desktop entry at ${entry#"$prefix"/}"
+[ -f "$metainfo" ] || fail "no metainfo at ${metainfo#"$prefix"/}"
 [ "$failures" -eq 0 ] || exit 1
 
 desktop-file-validate "$entry" || fail "installed desktop entry does not validate"

@@ -13,7 +13,7 @@ scripts/install-deps.sh test
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
 cmake --build "$build"
 (cd "$build" && cpack -G DEB)
-deb=$(ls -t "$build"/cpksplit_*.deb | head -n 1)
+deb=$build/cpksplit_$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")_$(dpkg --print-architecture).deb
 case $deb in /*) ;; *) deb=./$deb ;; esac
 dpkg-deb -I "$deb"
 dpkg-deb -c "$deb"
@@ -23,6 +23,7 @@ echo "Built $deb"
 as_root=()
 [ "$(id -u)" -eq 0 ] || as_root=(sudo)
 app="" xvfb="" display_file=$(mktemp)
+# shellcheck disable=SC2317  # runs from the trap
 cleanup() {
   for pid in $app $xvfb; do kill "$pid" 2>/dev/null || true; done
   rm -f "$display_file"
@@ -34,7 +35,8 @@ trap cleanup EXIT
 Xvfb -displayfd 3 -nolisten tcp 3>"$display_file" 2>/dev/null &
 xvfb=$!
 for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
-export DISPLAY=:$(cat "$display_file")
+display=$(cat "$display_file")
+export DISPLAY=:$display
 QT_QPA_PLATFORM=xcb /usr/bin/cpksplit &
 app=$!
 for _ in $(seq 100); do

@@ -23,7 +23,9 @@ rm -f "$artifacts"/*.png
 work=$(mktemp -d "${TMPDIR:-/tmp}/cpksplit-e2e.XXXXXX")
 xvfb="" app=""
 cleanup() {
-  for pid in $app $xvfb; do kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null || true; done
+  for pid in $app $xvfb; do
+    if kill "$pid" 2>/dev/null; then wait "$pid" 2>/dev/null || true; fi
+  done
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -46,7 +48,8 @@ wait_for() {
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb=$!
 wait_for 20 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=:$(head -n 1 "$work/display")
+display=$(head -n 1 "$work/display")
+export DISPLAY=:$display
 
 if [ -n "$xft_dpi" ]; then
   xprop -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "Xft.dpi:	$xft_dpi
@@ -79,12 +82,13 @@ wait_for "$timeout_window" has_main_window || fail "no window titled $title with
 wid=$(main_window)
 
 # --- the window: its client area is the layout's 348x307 at the screen's dpi ---
-eval "$(xwininfo -id "$wid" | awk -F: '/^ *Width:/ {print "width=" $2+0} /^ *Height:/ {print "height=" $2+0}')"
+read -r width height < <(xwininfo -id "$wid" | awk -F: '/^ *Width:/ {w = $2 + 0} /^ *Height:/ {h = $2 + 0} END {print w, h}')
 want_width=$(px 348) want_height=$(px 307)
 echo "window $wid: ${width}x${height} at ${dpi} dpi, expected ${want_width}x${want_height}"
-[ $(( width - want_width )) -le 2 ] && [ $(( want_width - width )) -le 2 ] &&
-  [ $(( height - want_height )) -le 2 ] && [ $(( want_height - height )) -le 2 ] ||
+within_2() { local d=$(( $1 - $2 )); [ "${d#-}" -le 2 ]; }
+if ! within_2 "$width" "$want_width" || ! within_2 "$height" "$want_height"; then
   fail "client area ${width}x${height}, expected ${want_width}x${want_height} within 2 px"
+fi
 
 click() {  # click LEFT TOP WIDTH HEIGHT: the centre of a control of the layout
   # shellcheck disable=SC2046
