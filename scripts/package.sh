@@ -39,8 +39,16 @@ display=$(cat "$display_file")
 export DISPLAY=:$display
 QT_QPA_PLATFORM=xcb /usr/bin/cpksplit &
 app=$!
+# The title as window managers read it (_NET_WM_NAME), whatever the locale.
+shows_window() {
+  local w
+  for w in $(xdotool search --onlyvisible --pid "$app" 2>/dev/null); do
+    [ "$(LC_ALL=C.UTF-8 xprop -id "$w" _NET_WM_NAME)" = '_NET_WM_NAME(UTF8_STRING) = "ミルドア動画分割"' ] && return 0
+  done
+  return 1
+}
 for _ in $(seq 100); do
-  if xdotool search --onlyvisible --name '^ミルドア動画分割$' >/dev/null 2>&1; then
+  if shows_window; then
     echo "/usr/bin/cpksplit shows its window on $DISPLAY."
     exit 0
   fi

@@ -9,6 +9,9 @@ set -euo pipefail
 build=$1 movie_files=$2 artifacts=$3 xft_dpi=${4:-}
 
 title='ミルドア動画分割'
+# The tools print window names in the locale's encoding; the test may run in the C locale.
+xdotool() { LC_ALL=C.UTF-8 command xdotool "$@"; }
+xprop() { LC_ALL=C.UTF-8 command xprop "$@"; }
 timeout_window=20 timeout_dialog=20 timeout_split=120
 
 for tool in Xvfb xdotool xwininfo xprop import compare; do
@@ -75,8 +78,15 @@ mkdir -p "$disc" "$out"
 (cd "$work" && exec env QT_QPA_PLATFORM=xcb QT_QPA_PLATFORMTHEME= "$program") >"$work/program.log" 2>&1 &
 app=$!
 
-# --all: xdotool otherwise takes any one of the conditions as a match.
-main_window() { xdotool search --all --onlyvisible --pid "$app" --name "^$title\$" 2>/dev/null | head -n 1; }
+# The title as window managers show it, from _NET_WM_NAME: in the C locale Qt writes the
+# legacy WM_NAME, which xdotool's --name matches, as Latin-1.
+main_window() {
+  local w
+  for w in $(xdotool search --onlyvisible --pid "$app" 2>/dev/null); do
+    [ "$(xprop -id "$w" _NET_WM_NAME)" = "_NET_WM_NAME(UTF8_STRING) = \"$title\"" ] && { echo "$w"; return 0; }
+  done
+  return 0
+}
 has_main_window() { [ -n "$(main_window)" ]; }
 wait_for "$timeout_window" has_main_window || fail "no window titled $title within ${timeout_window}s"
 wid=$(main_window)
