@@ -117,6 +117,7 @@ settled() {
 }
 screenshot() { rm -f "$work/before.png"; wait_for 10 settled && cp "$work/before.png" "$artifacts/$1"; }
 screenshot start.png || fail "cannot take a screenshot of the window"
+timeout 10 import -window root "$artifacts/screen.png" || fail "cannot take a screenshot of the screen"
 
 # --- the output folder, typed over the field's text ---
 click 56 216 217 23
