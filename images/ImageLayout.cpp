@@ -75,19 +75,29 @@ std::optional<std::int64_t> ParseCueTime(const std::string& text)
     return (static_cast<std::int64_t>(m) * 60 + s) * 75 + f;
 }
 
-// The named file beside the sheet; cue sheets made on Windows may differ in case or use "\".
+// The file a sheet names, relative to the sheet's folder. Sheets made on Windows may
+// separate folders with "\\" and spell a name in another case than the disc does.
 fs::path ResolveCueFile(const fs::path& cuePath, std::string name)
 {
     std::replace(name.begin(), name.end(), '\\', '/');
-    fs::path file(name);
-    if (file.is_relative()) file = cuePath.parent_path() / file;
-    std::error_code ec;
-    if (fs::exists(file, ec)) return file;
-    const std::string wanted = Upper(file.filename().string());
-    for (fs::directory_iterator it(file.parent_path(), ec), end; !ec && it != end; it.increment(ec)) {
-        if (Upper(it->path().filename().string()) == wanted) return it->path();
+    const fs::path named(name);
+    fs::path resolved = named.is_relative() ? cuePath.parent_path() : named.root_path();
+    for (const fs::path& part : named.is_relative() ? named : named.relative_path()) {
+        fs::path next = resolved / part;
+        std::error_code ec;
+        if (!fs::exists(next, ec)) {
+            const std::string wanted = Upper(part.string());
+            const fs::path folder = resolved.empty() ? fs::path(".") : resolved;
+            for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+                if (Upper(it->path().filename().string()) == wanted) {
+                    next = resolved / it->path().filename();
+                    break;
+                }
+            }
+        }
+        resolved = next;
     }
-    return file;
+    return resolved;
 }
 
 std::optional<CueTrack> ReadCueSheet(const fs::path& cuePath)

@@ -127,3 +127,42 @@ TEST(IdentifyImage, AShortArchiveInsideIsNoDisc)
 }
 
 }  // namespace
+
+// Cue sheets as different tools write them; each must lead to the same archive.
+TEST(CueSheet, IsFollowedToTheFileOfItsFirstTrack)
+{
+    InstallDiscImageReader();
+    fixture::TempDir dir;
+    fs::create_directories(dir / "discs");
+    fs::create_symlink(images::CrowdedBin(), dir / "discs" / "crowded.bin");
+    {
+        // A rip that keeps the first track's two-second pregap in front of its data.
+        std::ofstream withPregap(dir / "pregap.bin", std::ios::binary);
+        withPregap << std::string(150 * 2352, '\0') << std::ifstream(images::CrowdedBin(), std::ios::binary).rdbuf();
+    }
+    const std::string absolute = (dir / "discs" / "crowded.bin").string();
+    const struct {
+        const char* name;
+        std::string text;
+    } sheets[] = {
+        {"plain", "FILE \"discs/crowded.bin\" BINARY\n  TRACK 01 MODE2/2352\n    INDEX 01 00:00:00\n"},
+        {"windows", "\xEF\xBB\xBF" "FILE \"DISCS\\CROWDED.BIN\" BINARY\r\n  TRACK 01 MODE2/2352\r\n    INDEX 01 00:00:00\r\n"},
+        {"unquoted", "REM made by hand\nfile discs/crowded.bin binary\ntrack 01 mode2/2352\nindex 01 00:00:00\n"},
+        {"absolute", "FILE \"" + absolute + "\" BINARY\n  TRACK 01 MODE2/2352\n    INDEX 01 00:00:00\n"},
+        {"pregap", "FILE \"pregap.bin\" BINARY\n  TRACK 01 MODE2/2352\n    INDEX 00 00:00:00\n    INDEX 01 00:02:00\n"
+                   "  TRACK 02 AUDIO\n    INDEX 01 59:00:00\n"},
+    };
+    std::vector<char> want(20480), got(20480);
+    std::ifstream(images::CrowdedArchive(), std::ios::binary).read(want.data(), static_cast<std::streamsize>(want.size()));
+    for (const auto& sheet : sheets) {
+        SCOPED_TRACE(sheet.name);
+        const fs::path cue = dir / (std::string(sheet.name) + ".cue");
+        std::ofstream(cue, std::ios::binary) << sheet.text;
+        EXPECT_TRUE(LooksLikeDiscImage(cue.c_str()));
+        Archive archive;
+        ASSERT_TRUE(archive.Open(BuildArchivePath(cue.string())));
+        EXPECT_EQ(archive.Reader().Length(), MovieOffset(kDisc2, images::kCrowdedMovies));
+        ASSERT_EQ(archive.Reader().Read(got.data(), got.size()), got.size());
+        EXPECT_EQ(got, want);
+    }
+}
