@@ -65,10 +65,12 @@ std::optional<MemberExtent> FindInIso(const std::string& path)
     return found.Single();
 }
 
-// A raw image: this libiso9660 lists such a root wrongly past its first sector (it reads a
-// run of raw sectors as if they were plain), so the root is read here one data sector at a
-// time and each record decoded with the library's own helpers.
-std::optional<MemberExtent> FindInRawImage(SectorFile& file)
+// Any other image: raw sectors, or a volume that does not start its file. libiso9660 2.1
+// lists a raw image's root wrongly past its first sector (it takes a run of raw sectors for
+// plain ones), and its BIN/CUE driver opens the .bin named like the sheet, not the one the
+// sheet names; so the root is read here one data sector at a time, each record decoded by
+// the library's helpers.
+std::optional<MemberExtent> FindBySectors(SectorFile& file)
 {
     constexpr std::uint32_t kFirstDescriptor = 16;
     constexpr std::uint32_t kMaxDescriptors = 64;
@@ -172,14 +174,13 @@ std::unique_ptr<ArchiveReader> OpenImageMember(const std::string& imagePath, std
     if (!IsArchiveName(memberName)) return nullptr;
     auto layout = FindSectorLayout(imagePath);
     if (!layout) return nullptr;
-    const bool plainIso = layout->IsPlainIso();
-    const std::string dataFile = layout->dataFile;
     auto member = std::make_unique<ImageMember>(std::move(*layout));
-    if (!member->File().IsOpen()) return nullptr;
+    SectorFile& file = member->File();
+    if (!file.IsOpen()) return nullptr;
 
-    const auto extent = plainIso ? FindInIso(dataFile) : FindInRawImage(member->File());
+    const auto extent = file.Layout().IsPlainIso() ? FindInIso(file.Layout().dataFile) : FindBySectors(file);
     // A cut image (an interrupted download) must not pass for a disc.
-    if (!extent || !member->File().Holds(extent->sector, extent->length)) return nullptr;
+    if (!extent || !file.Holds(extent->sector, extent->length)) return nullptr;
     member->SetExtent(*extent);
     return member;
 }
