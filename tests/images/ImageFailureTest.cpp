@@ -140,7 +140,14 @@ TEST(DiscImage, LooksLikeOneOnlyWhenAVolumeIsInIt)
 
 // The image shrinks under a copy that has begun, as a file on a failing disk might read:
 // the copy stops with the read error and keeps nothing.
-class ShortReadTest : public testing::TestWithParam<fs::path (*)()> {
+struct ShrinkingImage {
+    const char* name;
+    fs::path (*image)();
+};
+
+std::ostream& operator<<(std::ostream& out, const ShrinkingImage& c) { return out << c.name; }
+
+class ShortReadTest : public testing::TestWithParam<ShrinkingImage> {
 protected:
     static void SetUpTestSuite() { InstallDiscImageReader(); }
 };
@@ -148,8 +155,8 @@ protected:
 TEST_P(ShortReadTest, AShortReadInsideTheImageIsAReadError)
 {
     fixture::TempDir scratch, out;
-    const fs::path image = scratch / GetParam()().filename().string();
-    fs::copy_file(GetParam()(), image);
+    const fs::path image = scratch / GetParam().image().filename();
+    fs::copy_file(GetParam().image(), image);
     RecordingHost host;
     host.titlesOf = kDisc2;
     host.folder = out.path().string() + "/";
@@ -169,7 +176,9 @@ TEST_P(ShortReadTest, AShortReadInsideTheImageIsAReadError)
     EXPECT_TRUE(fs::is_empty(out.path()));
 }
 
-INSTANTIATE_TEST_SUITE_P(Images, ShortReadTest, testing::Values(images::CrowdedIso, images::CrowdedBin),
-                         [](const auto& info) { return info.index == 0 ? std::string("iso") : std::string("mode2Bin"); });
+INSTANTIATE_TEST_SUITE_P(Images, ShortReadTest,
+                         testing::Values(ShrinkingImage{"iso", images::CrowdedIso},
+                                         ShrinkingImage{"mode2Bin", images::CrowdedBin}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
