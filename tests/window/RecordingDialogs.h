@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+#include "Dialogs.h"
+
+// Dialogs that never open: each box is recorded and dismissed at once, and the folder
+// chooser answers with a fixed folder. Installed for as long as it lives.
+class RecordingDialogs : public Dialogs {
+public:
+    struct Box {
+        QString text;
+        QString caption;
+        Icon icon;
+    };
+
+    RecordingDialogs() { SetDialogs(this); }
+    ~RecordingDialogs() override { SetDialogs(nullptr); }
+
+    QList<Box> boxes;
+    QString folderAnswer;  // empty: the user cancels
+    QStringList folderTitles;
+    std::function<void()> onMessage;
+
+    void Message(QWidget*, const QString& text, const QString& caption, Icon icon) override
+    {
+        boxes << Box{text, caption, icon};
+        if (onMessage) onMessage();
+    }
+    QString ExistingFolder(QWidget*, const QString& title) override
+    {
+        folderTitles << title;
+        return folderAnswer;
+    }
+    QString OpenFile(QWidget*, const QString&, const QString&) override { return {}; }
+
+    // Every box as "caption|text", in the order shown.
+    QStringList Lines() const
+    {
+        QStringList lines;
+        for (const Box& box : boxes) lines << box.caption + "|" + box.text;
+        return lines;
+    }
+};
