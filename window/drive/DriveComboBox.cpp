@@ -125,10 +125,7 @@ void TDriveComboBox::Refresh()
 {
     if (!source_)
         return;
-    QList<DriveRoot> volumes = source_->Volumes();
-    if (SameRoots(volumes, volumes_))
-        return;
-    volumes_ = std::move(volumes);
+    volumes_ = source_->Volumes();
     Rebuild();
 }
 
@@ -152,6 +149,10 @@ void TDriveComboBox::Rebuild()
 
     // The choice does not change with the list, so nobody outside hears of the rebuild.
     const QSignalBlocker blocker(this);
+    if (SameRoots(places, places_) && count() == places_.size() + 2) {
+        ShowChosen();
+        return;
+    }
     clear();
     places_ = places;
     for (const DriveRoot& root : std::as_const(places_)) {
