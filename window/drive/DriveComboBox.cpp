@@ -149,7 +149,7 @@ void TDriveComboBox::Rebuild()
 
     // The choice does not change with the list, so nobody outside hears of the rebuild.
     const QSignalBlocker blocker(this);
-    if (SameRoots(places, places_) && count() == places_.size() + 2) {
+    if (SameRoots(places, places_) && count() == places_.size() + 3) {
         ShowChosen();
         return;
     }
@@ -160,10 +160,10 @@ void TDriveComboBox::Rebuild()
         if (root.kind == DriveRoot::Kind::Folder || root.kind == DriveRoot::Kind::Image)
             setItemData(count() - 1, root.path, Qt::ToolTipRole);
     }
+    insertSeparator(count());
     addItem(QIcon::fromTheme(QStringLiteral("folder-open"), style()->standardIcon(QStyle::SP_DirOpenIcon)),
             FolderChooserText());
-    addItem(QIcon::fromTheme(QStringLiteral("document-open"), style()->standardIcon(QStyle::SP_DialogOpenButton)),
-            ImageChooserText());
+    addItem(IconFor(DriveRoot::Kind::Image, style()), ImageChooserText());
     ShowChosen();
 }
 
@@ -174,9 +174,10 @@ void TDriveComboBox::ShowChosen()
 
 TDriveComboBox::ItemRole TDriveComboBox::RoleAt(int index) const
 {
-    if (index == places_.size())
-        return ItemRole::ChooseFolder;
+    // The separator before the choosers sits at places_.size().
     if (index == places_.size() + 1)
+        return ItemRole::ChooseFolder;
+    if (index == places_.size() + 2)
         return ItemRole::ChooseImage;
     return ItemRole::Place;
 }

@@ -63,13 +63,14 @@ QStringList Texts(const QComboBox& box)
     return texts;
 }
 
-// The texts of the places, checking on the way that the two choosers close the list.
+// The texts of the places, checking on the way that a separator and the two choosers
+// close the list.
 QStringList PlaceTexts(const QComboBox& box)
 {
     QStringList texts = Texts(box);
-    if (texts.size() < 2 || texts.takeLast() != TDriveComboBox::ImageChooserText() ||
-        texts.takeLast() != TDriveComboBox::FolderChooserText())
-        return {QStringLiteral("choosers are not the last two items")};
+    if (texts.size() < 3 || texts.takeLast() != TDriveComboBox::ImageChooserText() ||
+        texts.takeLast() != TDriveComboBox::FolderChooserText() || !texts.takeLast().isEmpty())
+        return {QStringLiteral("the list does not end in a separator and the two choosers")};
     return texts;
 }
 
