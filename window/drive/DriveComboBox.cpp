@@ -109,7 +109,7 @@ void TDriveComboBox::SelectRoot(const DriveRoot& root)
 {
     DriveRoot place = root;
     place.path = QDir::cleanPath(place.path);
-    if (root.path.isEmpty())
+    if (place.path.isEmpty())
         return;
     const int listed = places_.indexOf(place);
     if (listed >= 0) {
