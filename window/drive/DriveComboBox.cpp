@@ -82,8 +82,8 @@ TDriveComboBox::TDriveComboBox(std::unique_ptr<MountSource> source, QWidget* par
 {
     connect(this, &QComboBox::currentIndexChanged, this, &TDriveComboBox::OnCurrentIndexChanged);
     connect(this, &QComboBox::activated, this, &TDriveComboBox::OnActivated);
-    // As the classic selector took the current directory's drive: a command has a drive
-    // from the start, whatever the filter thinks of that volume.
+    // The current directory's volume, whatever the filter thinks of it: a command has a
+    // drive from the start.
     home_ = source ? source->VolumeOf(QDir::currentPath()) : StorageVolumeOf(QDir::currentPath());
     chosen_ = home_;
     SetMountSource(std::move(source));
