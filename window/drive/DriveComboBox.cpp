@@ -10,6 +10,7 @@
 #include <QSignalBlocker>
 #include <QStorageInfo>
 #include <QStyle>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -184,8 +185,16 @@ TDriveComboBox::ItemRole TDriveComboBox::RoleAt(int index) const
 
 void TDriveComboBox::OnCurrentIndexChanged(int index)
 {
-    if (index >= 0 && index < places_.size())
+    if (index >= 0 && index < places_.size()) {
         chosen_ = places_[index];
+        return;
+    }
+    // A pick in the list reaches OnActivated right after this and handles the chooser;
+    // any other way onto one (a program setting the index) must not leave it showing.
+    QTimer::singleShot(0, this, [this] {
+        if (RoleAt(currentIndex()) != ItemRole::Place)
+            ShowChosen();
+    });
 }
 
 void TDriveComboBox::OnActivated(int index)

@@ -375,10 +375,9 @@ void DriveComboBoxTest::steppingOnTheClosedBoxOpensNoChooser()
     if (input != "up" && input != "wheelup")
         send();
 
+    QTRY_COMPARE(box->currentText(), drive);
     QVERIFY2(dialogs_.calls.isEmpty(), qPrintable(dialogs_.calls.join(' ')));
     QCOMPARE(DriveOf(*box), drive);
-    if (input != "program")
-        QCOMPARE(box->currentText(), drive);
 }
 
 void DriveComboBoxTest::volumeMountedWhileRunningIsListed()
@@ -394,7 +393,8 @@ void DriveComboBoxTest::volumeMountedWhileRunningIsListed()
     const std::string drive = box.Drive();
     QVERIFY(box.findData(mountPoint) < 0);
 
-    QCOMPARE(::mount("cpksplit-test", dir.path().c_str(), "tmpfs", 0, "size=64k"), 0);
+    if (::mount("cpksplit-test", dir.path().c_str(), "tmpfs", 0, "size=64k") != 0)
+        QSKIP("cannot mount a tmpfs here");
     QTRY_VERIFY(box.findData(mountPoint) >= 0);
     Pick(box, mountPoint);
     QCOMPARE(DriveOf(box), mountPoint);
