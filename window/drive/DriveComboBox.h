@@ -40,7 +40,7 @@ class TDriveComboBox : public QComboBox {
     Q_OBJECT
 public:
     explicit TDriveComboBox(QWidget* parent = nullptr);
-    explicit TDriveComboBox(std::unique_ptr<MountSource> source, QWidget* parent = nullptr);
+    TDriveComboBox(std::unique_ptr<MountSource> source, QWidget* parent);
     ~TDriveComboBox() override;
 
     // Replaces the mount source (tests); lists its volumes at once and follows its changes.

@@ -159,7 +159,7 @@ std::unique_ptr<TDriveComboBox> DriveComboBoxTest::MakeBox(QList<DriveRoot> volu
     auto mounts = std::make_unique<FakeMounts>();
     mounts->volumes = std::move(volumes);
     mounts_ = mounts.get();
-    auto box = std::make_unique<TDriveComboBox>(std::move(mounts));
+    auto box = std::make_unique<TDriveComboBox>(std::move(mounts), nullptr);
     box->show();
     if (!QTest::qWaitForWindowExposed(box.get()))
         qWarning("drive selector not exposed");
