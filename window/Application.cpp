@@ -4,7 +4,7 @@
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
-    setApplicationName(QString::fromUtf8(ApplicationTitle));
+    setApplicationName("cpksplit");
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event)

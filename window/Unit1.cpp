@@ -32,6 +32,8 @@ std::string ArchivePath;
 // The form description is laid out for 120 pixels per inch.
 constexpr double kDesignDpi = 120.0;
 constexpr int kDesignFontPixels = 15;
+// Where the window opens; the form description's own position is not applied by uic.
+constexpr QPoint kDesignPosition(244, 112);
 // How often the progress bar repaints during a copy; the stored position is always exact.
 constexpr qint64 kProgressIntervalMs = 30;
 
@@ -119,9 +121,8 @@ void TForm1::ApplyFormScale()
     for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         child->setGeometry(scaledRect(child->geometry()));
     }
-    const QRect form = scaledRect(geometry());
-    move(form.topLeft());
-    setFixedSize(form.size());
+    move(scaled(kDesignPosition.x()), scaled(kDesignPosition.y()));
+    setFixedSize(scaledRect(rect()).size());
 
     for (QLabel* label : {Label1, Label2, Label4}) label->adjustSize();
 

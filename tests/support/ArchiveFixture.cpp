@@ -25,6 +25,8 @@ std::string EndMarker(DiscId disc, int index) { return Marker("END  ", disc, ind
 
 bool WriteArchive(const fs::path& path, DiscId disc, std::int64_t length)
 {
+    std::error_code ec;
+    if (path.has_parent_path()) fs::create_directories(path.parent_path(), ec);
     std::fstream out(path, std::ios::binary | std::ios::out | std::ios::trunc);
     if (!out) return false;
     for (int i = 0; i < MovieCount(disc); ++i) {
@@ -37,7 +39,6 @@ bool WriteArchive(const fs::path& path, DiscId disc, std::int64_t length)
         out << EndMarker(disc, i);
     }
     out.close();
-    std::error_code ec;
     fs::resize_file(path, static_cast<std::uintmax_t>(length), ec);
     return !ec && out.good();
 }

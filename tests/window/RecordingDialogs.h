@@ -8,7 +8,7 @@
 #include "Dialogs.h"
 
 // Dialogs that never open: each box is recorded and dismissed at once, and the folder
-// chooser answers with a fixed folder. Installed for as long as it lives.
+// choosers answer with a fixed folder or file. Installed for as long as it lives.
 class RecordingDialogs : public Dialogs {
 public:
     struct Box {
@@ -23,6 +23,7 @@ public:
     QList<Box> boxes;
     QString folderAnswer;  // empty: the user cancels
     QStringList folderTitles;
+    QString fileAnswer;  // empty: the user cancels
     std::function<void()> onMessage;
 
     void Message(QWidget*, const QString& text, const QString& caption, Icon icon) override
@@ -35,7 +36,7 @@ public:
         folderTitles << title;
         return folderAnswer;
     }
-    QString OpenFile(QWidget*, const QString&, const QString&) override { return {}; }
+    QString OpenFile(QWidget*, const QString&, const QString&) override { return fileAnswer; }
 
     // Every box as "caption|text", in the order shown.
     QStringList Lines() const

@@ -9,8 +9,10 @@
 #include <filesystem>
 #include <memory>
 
+#include "Archive.h"
 #include "ArchiveFixture.h"
 #include "DriveComboBox.h"
+#include "ExtractMovie.h"
 #include "RadioGroup.h"
 #include "RecordingDialogs.h"
 #include "Unit1.h"
@@ -225,6 +227,24 @@ private slots:
         QCOMPARE(form->ProgressPosition(), 0);
         QCOMPARE(form->ProgressBar1->value(), 0);
         VerifyUnlocked();
+    }
+
+    void aMovieCopiedThroughTheWindowLeavesTheBarFullAndItsStatus()
+    {
+        InsertDisc(Disc2);
+        form->RadioGroup1->SetItemIndex(1);
+        const std::string archive = BuildArchivePath(drive->path().string());
+
+        QCOMPARE(ExtractMovie(*form, kDisc2, 8, archive), kMovieWritten);
+
+        const int blocks = static_cast<int>((MovieSize(kDisc2, 8) + CopyBlockSize - 1) / CopyBlockSize);
+        QCOMPARE(form->ProgressMax(), blocks);
+        QCOMPARE(form->ProgressPosition(), blocks);
+        QCOMPARE(form->ProgressBar1->maximum(), blocks);
+        QCOMPARE(form->ProgressBar1->value(), blocks);
+        QCOMPARE(form->StatusText(),
+                 "making " + OutputFolder() + QString::fromStdString(fixture::Title(kDisc2, 8)) + ".cpk 2,365,440bytes\n");
+        VerifyMovies(kDisc2, {8});
     }
 
     void closingDuringAPassEndsTheProgramAfterIt()

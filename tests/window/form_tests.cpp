@@ -90,6 +90,14 @@ private slots:
         QVERIFY(form->windowFlags().testFlag(Qt::WindowCloseButtonHint));
     }
 
+    void fontIsTheDesignedGothicScaled()
+    {
+        const QFont font = form->font();
+        QCOMPARE(font.families(), (QStringList{U("ＭＳ Ｐゴシック"), "IPAPGothic", "Noto Sans CJK JP"}));
+        QCOMPARE(font.pixelSize(), qRound(15 * Scale()));
+        QCOMPARE(form->Button1->font(), font);
+    }
+
     void controlsSitWhereDesignedScaledToTheScreen_data()
     {
         QTest::addColumn<QString>("name");

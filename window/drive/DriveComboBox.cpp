@@ -10,6 +10,7 @@
 #include <QSignalBlocker>
 #include <QStorageInfo>
 #include <QStyle>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -82,8 +83,8 @@ TDriveComboBox::TDriveComboBox(std::unique_ptr<MountSource> source, QWidget* par
 {
     connect(this, &QComboBox::currentIndexChanged, this, &TDriveComboBox::OnCurrentIndexChanged);
     connect(this, &QComboBox::activated, this, &TDriveComboBox::OnActivated);
-    // As the classic selector took the current directory's drive: a command has a drive
-    // from the start, whatever the filter thinks of that volume.
+    // The current directory's volume, whatever the filter thinks of it: a command has a
+    // drive from the start.
     home_ = source ? source->VolumeOf(QDir::currentPath()) : StorageVolumeOf(QDir::currentPath());
     chosen_ = home_;
     SetMountSource(std::move(source));
@@ -109,7 +110,7 @@ void TDriveComboBox::SelectRoot(const DriveRoot& root)
 {
     DriveRoot place = root;
     place.path = QDir::cleanPath(place.path);
-    if (root.path.isEmpty())
+    if (place.path.isEmpty())
         return;
     const int listed = places_.indexOf(place);
     if (listed >= 0) {
@@ -125,10 +126,7 @@ void TDriveComboBox::Refresh()
 {
     if (!source_)
         return;
-    QList<DriveRoot> volumes = source_->Volumes();
-    if (SameRoots(volumes, volumes_))
-        return;
-    volumes_ = std::move(volumes);
+    volumes_ = source_->Volumes();
     Rebuild();
 }
 
@@ -152,6 +150,10 @@ void TDriveComboBox::Rebuild()
 
     // The choice does not change with the list, so nobody outside hears of the rebuild.
     const QSignalBlocker blocker(this);
+    if (SameRoots(places, places_) && count() == places_.size() + 3) {
+        ShowChosen();
+        return;
+    }
     clear();
     places_ = places;
     for (const DriveRoot& root : std::as_const(places_)) {
@@ -159,10 +161,10 @@ void TDriveComboBox::Rebuild()
         if (root.kind == DriveRoot::Kind::Folder || root.kind == DriveRoot::Kind::Image)
             setItemData(count() - 1, root.path, Qt::ToolTipRole);
     }
+    insertSeparator(count());
     addItem(QIcon::fromTheme(QStringLiteral("folder-open"), style()->standardIcon(QStyle::SP_DirOpenIcon)),
             FolderChooserText());
-    addItem(QIcon::fromTheme(QStringLiteral("document-open"), style()->standardIcon(QStyle::SP_DialogOpenButton)),
-            ImageChooserText());
+    addItem(IconFor(DriveRoot::Kind::Image, style()), ImageChooserText());
     ShowChosen();
 }
 
@@ -173,17 +175,26 @@ void TDriveComboBox::ShowChosen()
 
 TDriveComboBox::ItemRole TDriveComboBox::RoleAt(int index) const
 {
-    if (index == places_.size())
-        return ItemRole::ChooseFolder;
+    // The separator before the choosers sits at places_.size().
     if (index == places_.size() + 1)
+        return ItemRole::ChooseFolder;
+    if (index == places_.size() + 2)
         return ItemRole::ChooseImage;
     return ItemRole::Place;
 }
 
 void TDriveComboBox::OnCurrentIndexChanged(int index)
 {
-    if (index >= 0 && index < places_.size())
+    if (index >= 0 && index < places_.size()) {
         chosen_ = places_[index];
+        return;
+    }
+    // A pick in the list reaches OnActivated right after this and handles the chooser;
+    // any other way onto one (a program setting the index) must not leave it showing.
+    QTimer::singleShot(0, this, [this] {
+        if (RoleAt(currentIndex()) != ItemRole::Place)
+            ShowChosen();
+    });
 }
 
 void TDriveComboBox::OnActivated(int index)

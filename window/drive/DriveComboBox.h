@@ -40,7 +40,7 @@ class TDriveComboBox : public QComboBox {
     Q_OBJECT
 public:
     explicit TDriveComboBox(QWidget* parent = nullptr);
-    explicit TDriveComboBox(std::unique_ptr<MountSource> source, QWidget* parent = nullptr);
+    TDriveComboBox(std::unique_ptr<MountSource> source, QWidget* parent);
     ~TDriveComboBox() override;
 
     // Replaces the mount source (tests); lists its volumes at once and follows its changes.
@@ -78,7 +78,7 @@ private:
     QList<DriveRoot> volumes_;  // as the source listed them last
     DriveRoot home_;            // the current directory's volume, always listed
     QList<DriveRoot> added_;    // folders and images, in the order they were chosen
-    QList<DriveRoot> places_;   // what the items before the two choosers stand for
+    QList<DriveRoot> places_;   // what the items before the separator and choosers stand for
     DriveRoot chosen_;
     bool stepping_ = false;     // inside a key or wheel step on the closed box
 };

@@ -88,7 +88,7 @@ DriveRoot RootOf(const MountEntry& entry, const DeviceTree& tree, const QHash<QS
     DriveRoot root;
     root.path = entry.mountPoint;
     root.kind = KindOf(entry, tree);
-    // As the classic selector showed a network drive's remote name in place of a label.
+    // A network volume has no label of its own; its remote name tells the user more.
     root.label = root.kind == DriveRoot::Kind::Network ? QString::fromUtf8(entry.device)
                                                        : labels.value(CanonicalDevice(entry.device));
     return root;
