@@ -7,7 +7,7 @@
 // the thread that runs the extraction.
 class ExtractionHost {
 public:
-    // The icon of a message box. The values are those of the classic message-box flags.
+    // The icon of a message box. The values are the Win32 message-box flags.
     enum class MessageIcon { Critical = 0x10, Warning = 0x30, Information = 0x40 };
 
     virtual ~ExtractionHost() = default;

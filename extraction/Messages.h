@@ -2,7 +2,7 @@
 
 #include <string>
 
-// The texts the extraction shows. "%s" in the classic formats is the path as it stands.
+// The texts the extraction shows. A path is shown as it stands.
 namespace Messages {
 constexpr const char* ErrorCaption = "エラー！";
 constexpr const char* AbortCaption = "ERROR";

@@ -13,7 +13,7 @@ public:
         static constexpr QMessageBox::Icon kIcons[] = {QMessageBox::Critical, QMessageBox::Warning,
                                                       QMessageBox::Information};
         QMessageBox box(kIcons[static_cast<int>(icon)], caption, text, QMessageBox::Ok, parent);
-        // Modal to the whole program, as the classic message box was: nothing else takes input.
+        // Modal to the whole program: no window of it takes input until the box is dismissed.
         box.setWindowModality(Qt::ApplicationModal);
         box.exec();
     }

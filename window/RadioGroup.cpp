@@ -70,8 +70,7 @@ void TRadioGroup::changeEvent(QEvent* event)
     if (event->type() == QEvent::FontChange) PlaceButtons();
 }
 
-// The items share the space under the caption evenly, one row each, as the classic
-// group laid them out; no layout, so the form's fixed geometry stays as designed.
+// The items share the space under the caption evenly, one row each; no layout, so the form's fixed geometry stays as designed.
 void TRadioGroup::PlaceButtons()
 {
     if (buttons_.isEmpty()) return;

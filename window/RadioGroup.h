@@ -7,8 +7,7 @@
 class QButtonGroup;
 class QRadioButton;
 
-// A framed group of radio buttons with one selected index, as the classic radio group
-// had it: -1 until something is chosen; choosing a different item, by code or by a
+// A framed group of radio buttons with one selected index: -1 until something is chosen; choosing a different item, by code or by a
 // click, emits Click() before the change returns, even while the group is disabled;
 // choosing the current item again does nothing.
 class TRadioGroup : public QGroupBox {

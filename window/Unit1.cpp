@@ -84,7 +84,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent)
     setTabOrder(RadioGroup1->Button(0), RadioGroup1->Button(1));
     setTabOrder(RadioGroup1->Button(1), Button1);
 
-    // This platform's counterpart of the classic default output folder.
+    // The user's documents folder: where a desktop user expects new files to go.
     Edit1->setText(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + "/");
 
     sinceProgressShown_.start();
