@@ -33,12 +33,7 @@ public:
     int max = 0, position = 0, messages = 0;
 
     std::string OutputFolderText() override { return folder; }
-    std::string MovieListItem(int index) override
-    {
-        std::string_view text = DiscTitles(kDisc1);
-        for (int i = 0; i < index; ++i) text.remove_prefix(text.find('\n') + 1);
-        return std::string(text.substr(0, text.find('\n')));
-    }
+    std::string MovieListItem(int index) override { return std::string(MovieTitle(kDisc1, index)); }
     void SetStatusText(const std::string&) override {}
     void SetProgressMax(int value) override { max = value; }
     int ProgressMax() override { return max; }

@@ -114,3 +114,11 @@ std::string_view DiscTitles(DiscId disc)
     default: return {};
     }
 }
+
+std::string_view MovieTitle(DiscId disc, int index)
+{
+    if (index < 0 || index >= MovieCount(disc)) return {};
+    std::string_view text = DiscTitles(disc);
+    for (int i = 0; i < index; ++i) text.remove_prefix(text.find('\n') + 1);
+    return text.substr(0, text.find('\n'));
+}

@@ -46,3 +46,5 @@ std::int64_t MovieSize(DiscId disc, int index);
 std::int64_t MovieOffset(DiscId disc, int index);
 // The titles of `disc` as loaded into the movie list; empty for any other value.
 std::string_view DiscTitles(DiscId disc);
+// The title of movie `index` of `disc`: line `index` of its titles, empty past the last.
+std::string_view MovieTitle(DiscId disc, int index);

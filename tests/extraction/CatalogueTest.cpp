@@ -108,6 +108,10 @@ TEST(Catalogue, ConstantsAsTheDiscsHaveThem)
     EXPECT_EQ(MovieSize(kDisc1, 0), 23695360);
     EXPECT_EQ(MovieSize(kDisc2, 6), 27613184);
     EXPECT_EQ(MovieSize(kDisc2, 18), 2453504);
+    EXPECT_EQ(MovieTitle(kDisc1, 0), "オープニング");
+    EXPECT_EQ(MovieTitle(kDisc2, 18), "エピローグ");
+    EXPECT_EQ(MovieTitle(kDisc2, 19), "");
+    EXPECT_EQ(MovieTitle(kDisc1, -1), "");
 }
 
 }  // namespace

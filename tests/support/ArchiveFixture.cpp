@@ -85,9 +85,7 @@ TempDir::~TempDir()
 
 std::string Title(DiscId disc, int index)
 {
-    std::string_view text = DiscTitles(disc);
-    for (int i = 0; i < index; ++i) text.remove_prefix(text.find('\n') + 1);
-    return std::string(text.substr(0, text.find('\n')));
+    return std::string(MovieTitle(disc, index));
 }
 
 }  // namespace fixture

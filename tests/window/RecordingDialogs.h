@@ -22,8 +22,8 @@ public:
 
     QList<Box> boxes;
     QString folderAnswer;  // empty: the user cancels
-    QStringList folderTitles;
-    QString fileAnswer;  // empty: the user cancels
+    QString fileAnswer;    // empty: the user cancels
+    QStringList choosers;  // each chooser opened: "folder|title" or "file|title|filter"
     std::function<void()> onMessage;
 
     void Message(QWidget*, const QString& text, const QString& caption, Icon icon) override
@@ -33,10 +33,16 @@ public:
     }
     QString ExistingFolder(QWidget*, const QString& title) override
     {
-        folderTitles << title;
+        choosers << "folder|" + title;
         return folderAnswer;
     }
-    QString OpenFile(QWidget*, const QString&, const QString&) override { return fileAnswer; }
+    QString OpenFile(QWidget*, const QString& title, const QString& filter) override
+    {
+        choosers << "file|" + title + "|" + filter;
+        return fileAnswer;
+    }
+
+    bool NothingOpened() const { return boxes.isEmpty() && choosers.isEmpty(); }
 
     // Every box as "caption|text", in the order shown.
     QStringList Lines() const

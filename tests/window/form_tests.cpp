@@ -301,7 +301,7 @@ private slots:
         form->Edit1->setText("/typed by hand");
         dialogs->folderAnswer = chosen;
         QTest::mouseClick(form->Button3, Qt::LeftButton);
-        QCOMPARE(dialogs->folderTitles, QStringList{U("出力先のフォルダを選択して下さい")});
+        QCOMPARE(dialogs->choosers, QStringList{U("folder|出力先のフォルダを選択して下さい")});
         QCOMPARE(form->Edit1->text(), field);
         QCOMPARE(form->OutputFolderText(), field.toStdString());
     }

@@ -3,6 +3,7 @@
 #include "ArchiveFixture.h"
 #include "Dialogs.h"
 #include "MountTable.h"
+#include "RecordingDialogs.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -29,25 +30,6 @@ public:
     void Watch(std::function<void()> callback) override { changed = std::move(callback); }
     DriveRoot VolumeOf(const QString&) override { return home; }
     void Changed() { changed(); }
-};
-
-// Answers the choosers with what the test queued and records each call.
-class RecordingDialogs : public Dialogs {
-public:
-    QString answer;
-    QStringList calls;  // "folder" or "file", then the title and the filter
-
-    void Message(QWidget*, const QString& text, const QString&, Icon) override { calls << "message" << text; }
-    QString ExistingFolder(QWidget*, const QString& title) override
-    {
-        calls << "folder" << title;
-        return answer;
-    }
-    QString OpenFile(QWidget*, const QString& title, const QString& filter) override
-    {
-        calls << "file" << title << filter;
-        return answer;
-    }
 };
 
 DriveRoot Volume(const QString& path, const QString& label = QString(), DriveRoot::Kind kind = DriveRoot::Kind::Fixed)
@@ -123,7 +105,7 @@ private slots:
 private:
     std::unique_ptr<TDriveComboBox> MakeBox(QList<DriveRoot> volumes);
 
-    RecordingDialogs dialogs_;
+    std::unique_ptr<RecordingDialogs> dialogs_;
     FakeMounts* mounts_ = nullptr;
 };
 
@@ -145,13 +127,13 @@ void DriveComboBoxTest::initTestCase()
 
 void DriveComboBoxTest::init()
 {
-    dialogs_ = RecordingDialogs();
-    SetDialogs(&dialogs_);
+    dialogs_.reset();  // the old recorder uninstalls itself first
+    dialogs_ = std::make_unique<RecordingDialogs>();
 }
 
 void DriveComboBoxTest::cleanup()
 {
-    SetDialogs(nullptr);
+    dialogs_.reset();
 }
 
 std::unique_ptr<TDriveComboBox> DriveComboBoxTest::MakeBox(QList<DriveRoot> volumes)
@@ -201,7 +183,7 @@ void DriveComboBoxTest::startsOnTheCurrentDirectorysVolumeEvenWhenUnlisted()
     QCOMPARE(PlaceTexts(*box), QStringList({"/", "/home/user", "/media/cd [GAME]"}));
     QCOMPARE(box->currentText(), QStringLiteral("/home/user"));
     QCOMPARE(DriveOf(*box), QStringLiteral("/home/user"));
-    QVERIFY(dialogs_.calls.isEmpty());
+    QVERIFY(dialogs_->NothingOpened());
 }
 
 void DriveComboBoxTest::startsOnTheCurrentDirectorysVolumeOfTheSystem()
@@ -255,7 +237,7 @@ void DriveComboBoxTest::refreshFollowsTheTableAndKeepsTheChoice()
     QCOMPARE(PlaceTexts(*box), listed);
     QCOMPARE(DriveOf(*box), chosen);
     QCOMPARE(box->itemData(box->currentIndex()).toString(), chosen);
-    QVERIFY(dialogs_.calls.isEmpty());
+    QVERIFY(dialogs_->NothingOpened());
 }
 
 void DriveComboBoxTest::volumeThatWentAwayLeavesOnceAnotherIsChosen()
@@ -300,14 +282,16 @@ void DriveComboBoxTest::choosersAddAndSelectOrGoBack()
 
     auto box = MakeBox({Volume("/mnt/a"), Volume("/mnt/b")});
     Pick(*box, "/mnt/b");
-    dialogs_.answer = answer;
+    dialogs_->folderAnswer = dialogs_->fileAnswer = answer;
     Pick(*box, image ? TDriveComboBox::ImageChooserText() : TDriveComboBox::FolderChooserText());
 
-    QCOMPARE(dialogs_.calls.value(0), image ? QStringLiteral("file") : QStringLiteral("folder"));
-    QVERIFY(!dialogs_.calls.value(1).isEmpty());
+    QCOMPARE(dialogs_->choosers.size(), 1);
+    const QStringList opened = dialogs_->choosers.value(0).split('|');
+    QCOMPARE(opened.value(0), image ? QStringLiteral("file") : QStringLiteral("folder"));
+    QVERIFY(!opened.value(1).isEmpty());
     if (image) {
-        QVERIFY(dialogs_.calls.value(2).contains("(*.iso *.bin *.img *.cue)"));
-        QVERIFY(dialogs_.calls.value(2).contains("(*)"));
+        QVERIFY(opened.value(2).contains("(*.iso *.bin *.img *.cue)"));
+        QVERIFY(opened.value(2).contains("(*)"));
     }
     QCOMPARE(PlaceTexts(*box), listed);
     QCOMPARE(box->currentText(), text);
@@ -320,7 +304,7 @@ void DriveComboBoxTest::choosersAddAndSelectOrGoBack()
     mounts_->Changed();
     QCOMPARE(box->currentText(), text);
     QCOMPARE(DriveOf(*box), drive);
-    QCOMPARE(dialogs_.calls.count(image ? "file" : "folder"), 1);
+    QCOMPARE(dialogs_->choosers.size(), 1);
 }
 
 void DriveComboBoxTest::selectRootAddsOnce()
@@ -355,7 +339,7 @@ void DriveComboBoxTest::steppingOnTheClosedBoxOpensNoChooser()
 
     auto box = MakeBox({Volume("/mnt/a"), Volume("/mnt/b")});
     Pick(*box, "/mnt/b");
-    dialogs_.answer = "/data/never";
+    dialogs_->folderAnswer = dialogs_->fileAnswer = "/data/never";
     const auto send = [&] {
         if (input == "program")
             return box->setCurrentIndex(box->findText(TDriveComboBox::FolderChooserText()));
@@ -376,7 +360,7 @@ void DriveComboBoxTest::steppingOnTheClosedBoxOpensNoChooser()
         send();
 
     QTRY_COMPARE(box->currentText(), drive);
-    QVERIFY2(dialogs_.calls.isEmpty(), qPrintable(dialogs_.calls.join(' ')));
+    QVERIFY2(dialogs_->NothingOpened(), qPrintable(dialogs_->choosers.join(' ')));
     QCOMPARE(DriveOf(*box), drive);
 }
 
